@@ -1,0 +1,1 @@
+# soak and accessibility tests of the window

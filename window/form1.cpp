@@ -1,0 +1,217 @@
+#include "window/form1.hpp"
+
+#include <QButtonGroup>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QRadioButton>
+#include <string>
+
+#include "analysis/input_word.hpp"
+#include "analysis/word_analysis.hpp"
+
+namespace coincidenze {
+
+namespace {
+
+[[nodiscard]] QString qt_text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+[[nodiscard]] QRect pixels(const TwipsBox& box) {
+    return {twips_to_pixels(box.left), twips_to_pixels(box.top), twips_to_pixels(box.width),
+            twips_to_pixels(box.height)};
+}
+
+[[nodiscard]] const ControlSpec& spec_of(const QLabel* label) {
+    for (const ControlSpec& spec : form1_controls) {
+        if (label->objectName() == qt_text(spec.name)) {
+            return spec;
+        }
+    }
+    Q_UNREACHABLE();
+}
+
+// An auto-sized label keeps its top-left corner and takes the size of its
+// one line of text; empty, it takes the box the layout gives for that state.
+void fit_auto_size(QLabel* label, const TwipsBox& empty_box) {
+    const QRect empty = pixels(empty_box);
+    const QSize size = label->text().isEmpty() ? empty.size() : label->sizeHint();
+    label->setGeometry(QRect(empty.topLeft(), size));
+}
+
+[[nodiscard]] QWidget* create_control(const ControlSpec& spec, QWidget* parent) {
+    QWidget* widget = nullptr;
+    switch (spec.kind) {
+        case ControlKind::OptionButton:
+            widget = new QRadioButton(qt_text(spec.text), parent);
+            break;
+        case ControlKind::TextBox: {
+            auto* box = new QLineEdit(qt_text(spec.text), parent);
+            widget = box;
+            break;
+        }
+        case ControlKind::Label: {
+            auto* label = new QLabel(parent);
+            label->setTextFormat(Qt::PlainText);
+            label->setText(qt_text(spec.text));
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setWordWrap(spec.auto_size == AutoSize::Fixed);
+            label->setFocusPolicy(Qt::NoFocus);
+            widget = label;
+            break;
+        }
+    }
+    widget->setObjectName(qt_text(spec.name));
+    if (!spec.accessible_description.empty()) {
+        widget->setAccessibleDescription(qt_text(spec.accessible_description));
+    }
+    // A click on any control belongs to it: Qt would otherwise hand a press
+    // that a label (or a button's blank margin) ignores on to the window,
+    // where it would count as a click on a blank area.
+    widget->setAttribute(Qt::WA_NoMousePropagation);
+
+    if (spec.colour) {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::WindowText, QColor::fromRgb(*spec.colour));
+        widget->setPalette(palette);
+    }
+    if (spec.font) {
+        QFont font = widget->font();
+        font.setFamily(qt_text(label_font_family));
+        font.setStyleHint(QFont::SansSerif);
+        font.setPointSizeF(spec.font->points);
+        font.setBold(spec.font->bold);
+        widget->setFont(font);
+    }
+    widget->setGeometry(pixels(spec.box));
+    return widget;
+}
+
+template <class Widget>
+[[nodiscard]] Widget* control(const std::array<QWidget*, form1_controls.size()>& controls,
+                              std::size_t index) {
+    auto* widget = qobject_cast<Widget*>(controls.at(index));
+    Q_ASSERT(widget != nullptr);
+    return widget;
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(qt_text(form1_title));
+    resize(pixels(form1_restored_client).size());
+
+    for (std::size_t i = 0; i < form1_controls.size(); ++i) {
+        m_controls[i] = create_control(form1_controls[i], this);
+    }
+    m_option1 = control<QRadioButton>(m_controls, form1_control_index("Option1"));
+    m_option2 = control<QRadioButton>(m_controls, form1_control_index("Option2"));
+    m_text1 = control<QLineEdit>(m_controls, form1_control_index("Text1"));
+    m_label21 = control<QLabel>(m_controls, form1_control_index("Label21"));
+    m_label4 = control<QLabel>(m_controls, form1_control_index("Label4"));
+    m_label1 = control<QLabel>(m_controls, form1_control_index("Label1"));
+
+    m_mode_group = new QButtonGroup(this);
+    m_mode_group->addButton(m_option1);
+    m_mode_group->addButton(m_option2);
+
+    // Screen readers name the text box after the caption above it.
+    auto* caption = control<QLabel>(m_controls, form1_control_index("Label15"));
+    caption->setBuddy(m_text1);
+    m_text1->setAccessibleName(caption->text());
+
+    // Focus follows the tab indices of the controls that can take it: Text1,
+    // then the option group.
+    std::array<QWidget*, form1_controls.size()> by_tab_index{};
+    for (std::size_t i = 0; i < form1_controls.size(); ++i) {
+        by_tab_index.at(static_cast<std::size_t>(form1_controls[i].tab_index)) = m_controls[i];
+    }
+    QWidget* previous = nullptr;
+    for (QWidget* widget : by_tab_index) {
+        if (widget->focusPolicy() == Qt::NoFocus) {
+            continue;
+        }
+        if (previous != nullptr) {
+            setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+
+    for (std::size_t i = 0; i < form1_controls.size(); ++i) {
+        if (form1_controls[i].auto_size == AutoSize::FitsText) {
+            fit_auto_size(qobject_cast<QLabel*>(m_controls[i]), form1_controls[i].box);
+        }
+    }
+
+    form_load();
+}
+
+void Form1::form_load() {
+    m_option1->setChecked(true);
+    set_caption(m_label4, qt_text(input_prefix));
+}
+
+void Form1::form_Click() {
+    const InputMode mode = m_option2->isChecked() ? InputMode::Manual : InputMode::Random;
+    const std::string entry = m_text1->text().toStdString();
+    const double y = choose_input_word(mode, entry);
+    if (mode == InputMode::Manual && !is_acceptable_manual_word(y)) {
+        refuse_manual_entry();
+        return;
+    }
+    const WordAnalysis analysis = analyse_word(y);
+    set_caption(m_label21, qt_text(analysis.count_text));
+    set_caption(m_label1, qt_text(analysis.row_text));
+    set_caption(m_label4, qt_text(analysis.input_text));
+}
+
+void Form1::set_caption(QLabel* label, const QString& text) {
+    label->setText(text);
+    const ControlSpec& spec = spec_of(label);
+    if (spec.auto_size == AutoSize::FitsText) {
+        fit_auto_size(label, spec.box);
+    }
+}
+
+void Form1::refuse_manual_entry() {
+    if (m_refusal != nullptr) {
+        return;
+    }
+    // Window-modal and shown without a nested event loop: the click handler
+    // returns at once, and the window takes no clicks until the box closes.
+    m_refusal =
+        new QMessageBox(QMessageBox::Warning, tr("Valore non accettato"),
+                        tr("Y deve essere un numero intero da 0 a 65535."), QMessageBox::Ok, this);
+    m_refusal->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_refusal, &QMessageBox::finished, this, [this] {
+        m_refusal = nullptr;
+        m_text1->setFocus(Qt::OtherFocusReason);
+        m_text1->selectAll();
+    });
+    m_refusal->open();
+}
+
+void Form1::mousePressEvent(QMouseEvent* event) {
+    m_left_pressed_on_blank =
+        event->button() == Qt::LeftButton && event->buttons() == Qt::LeftButton;
+    event->accept();
+}
+
+void Form1::mouseReleaseEvent(QMouseEvent* event) {
+    const bool was_pressed = m_left_pressed_on_blank;
+    m_left_pressed_on_blank = false;
+    event->accept();
+    // The release must come back over a blank point of the window, as a
+    // button's click requires the release over the button.
+    const QPoint at = event->position().toPoint();
+    if (was_pressed && event->button() == Qt::LeftButton && rect().contains(at) &&
+        childAt(at) == nullptr) {
+        form_Click();
+    }
+}
+
+}  // namespace coincidenze
