@@ -105,8 +105,19 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     setWindowTitle(qt_text(form1_title));
     resize(pixels(form1_restored_client).size());
 
+    // Qt's focus chain follows creation order, so the controls are created
+    // in tab-index order (QWidget::setTabOrder cannot move a widget ahead in
+    // the chain in Qt 6.4); raising them afterwards in table order restores
+    // the table's stacking.
+    std::array<std::size_t, form1_controls.size()> by_tab_index{};
     for (std::size_t i = 0; i < form1_controls.size(); ++i) {
-        m_controls[i] = create_control(form1_controls[i], this);
+        by_tab_index.at(static_cast<std::size_t>(form1_controls[i].tab_index)) = i;
+    }
+    for (const std::size_t i : by_tab_index) {
+        m_controls.at(i) = create_control(form1_controls[i], this);
+    }
+    for (QWidget* widget : m_controls) {
+        widget->raise();
     }
     m_option1 = control<QRadioButton>(m_controls, form1_control_index("Option1"));
     m_option2 = control<QRadioButton>(m_controls, form1_control_index("Option2"));
@@ -123,23 +134,6 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     auto* caption = control<QLabel>(m_controls, form1_control_index("Label15"));
     caption->setBuddy(m_text1);
     m_text1->setAccessibleName(caption->text());
-
-    // Focus follows the tab indices of the controls that can take it: Text1,
-    // then the option group.
-    std::array<QWidget*, form1_controls.size()> by_tab_index{};
-    for (std::size_t i = 0; i < form1_controls.size(); ++i) {
-        by_tab_index.at(static_cast<std::size_t>(form1_controls[i].tab_index)) = m_controls[i];
-    }
-    QWidget* previous = nullptr;
-    for (QWidget* widget : by_tab_index) {
-        if (widget->focusPolicy() == Qt::NoFocus) {
-            continue;
-        }
-        if (previous != nullptr) {
-            setTabOrder(previous, widget);
-        }
-        previous = widget;
-    }
 
     for (std::size_t i = 0; i < form1_controls.size(); ++i) {
         if (form1_controls[i].auto_size == AutoSize::FitsText) {
@@ -189,6 +183,9 @@ void Form1::refuse_manual_entry() {
     m_refusal->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_refusal, &QMessageBox::finished, this, [this] {
         m_refusal = nullptr;
+        // Hand the window back explicitly: not every platform reactivates the
+        // parent of a closed modal box, and focus only shows in an active window.
+        activateWindow();
         m_text1->setFocus(Qt::OtherFocusReason);
         m_text1->selectAll();
     });

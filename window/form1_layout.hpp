@@ -181,4 +181,19 @@ inline constexpr std::array form1_controls{
     throw "no such control";
 }
 
+// The window creates its controls in tab-index order, so the indices must
+// number the rows 0 ... n-1, each once.
+[[nodiscard]] consteval bool tab_indices_are_a_permutation() {
+    std::array<bool, form1_controls.size()> seen{};
+    for (const ControlSpec& spec : form1_controls) {
+        if (spec.tab_index < 0 || static_cast<std::size_t>(spec.tab_index) >= seen.size() ||
+            seen.at(static_cast<std::size_t>(spec.tab_index))) {
+            return false;
+        }
+        seen.at(static_cast<std::size_t>(spec.tab_index)) = true;
+    }
+    return true;
+}
+static_assert(tab_indices_are_a_permutation());
+
 }  // namespace coincidenze
