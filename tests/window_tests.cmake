@@ -17,3 +17,11 @@ foreach(case no_display_named unreachable_display)
         COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:coincidenze> -DCASE=${case}
                 -P ${CMAKE_CURRENT_SOURCE_DIR}/program_without_display.cmake)
 endforeach()
+
+add_executable(app_setup_test app_setup_test.cpp)
+target_link_libraries(app_setup_test PRIVATE coincidenze::window coincidenze_warnings Qt6::Test)
+set_target_properties(app_setup_test PROPERTIES AUTOMOC ON)
+add_test(NAME app_setup_test COMMAND app_setup_test)
+set_tests_properties(app_setup_test PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C;LANG=C"
+    TIMEOUT 60)
