@@ -26,15 +26,6 @@ namespace {
             twips_to_pixels(box.height)};
 }
 
-[[nodiscard]] const ControlSpec& spec_of(const QLabel* label) {
-    for (const ControlSpec& spec : form1_controls) {
-        if (label->objectName() == qt_text(spec.name)) {
-            return spec;
-        }
-    }
-    Q_UNREACHABLE();
-}
-
 // An auto-sized label keeps its top-left corner and takes the size of its
 // one line of text; empty, it takes the box the layout gives for that state.
 void fit_auto_size(QLabel* label, const TwipsBox& empty_box) {
@@ -122,9 +113,6 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     m_option1 = control<QRadioButton>(m_controls, form1_control_index("Option1"));
     m_option2 = control<QRadioButton>(m_controls, form1_control_index("Option2"));
     m_text1 = control<QLineEdit>(m_controls, form1_control_index("Text1"));
-    m_label21 = control<QLabel>(m_controls, form1_control_index("Label21"));
-    m_label4 = control<QLabel>(m_controls, form1_control_index("Label4"));
-    m_label1 = control<QLabel>(m_controls, form1_control_index("Label1"));
 
     m_mode_group = new QButtonGroup(this);
     m_mode_group->addButton(m_option1);
@@ -146,7 +134,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
 
 void Form1::form_load() {
     m_option1->setChecked(true);
-    set_caption(m_label4, qt_text(input_prefix));
+    set_caption(label4_row, qt_text(input_prefix));
 }
 
 void Form1::form_Click() {
@@ -158,16 +146,16 @@ void Form1::form_Click() {
         return;
     }
     const WordAnalysis analysis = analyse_word(y);
-    set_caption(m_label21, qt_text(analysis.count_text));
-    set_caption(m_label1, qt_text(analysis.row_text));
-    set_caption(m_label4, qt_text(analysis.input_text));
+    set_caption(label21_row, qt_text(analysis.count_text));
+    set_caption(label1_row, qt_text(analysis.row_text));
+    set_caption(label4_row, qt_text(analysis.input_text));
 }
 
-void Form1::set_caption(QLabel* label, const QString& text) {
+void Form1::set_caption(std::size_t row, const QString& text) {
+    auto* label = control<QLabel>(m_controls, row);
     label->setText(text);
-    const ControlSpec& spec = spec_of(label);
-    if (spec.auto_size == AutoSize::FitsText) {
-        fit_auto_size(label, spec.box);
+    if (form1_controls.at(row).auto_size == AutoSize::FitsText) {
+        fit_auto_size(label, form1_controls.at(row).box);
     }
 }
 

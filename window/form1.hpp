@@ -39,16 +39,19 @@ class Form1 final : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    void set_caption(QLabel* label, const QString& text);
+    // The rows of the captions a click writes.
+    static constexpr std::size_t label21_row = form1_control_index("Label21");
+    static constexpr std::size_t label1_row = form1_control_index("Label1");
+    static constexpr std::size_t label4_row = form1_control_index("Label4");
+
+    // Sets a label's text and, for an auto-sized label, fits its box to it.
+    void set_caption(std::size_t row, const QString& text);
     void refuse_manual_entry();
 
     std::array<QWidget*, form1_controls.size()> m_controls{};
     QRadioButton* m_option1 = nullptr;
     QRadioButton* m_option2 = nullptr;
     QLineEdit* m_text1 = nullptr;
-    QLabel* m_label21 = nullptr;
-    QLabel* m_label4 = nullptr;
-    QLabel* m_label1 = nullptr;
     QButtonGroup* m_mode_group = nullptr;
     QMessageBox* m_refusal = nullptr;
     // A click is a left press and release both on a blank area; a press that
