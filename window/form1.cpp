@@ -40,11 +40,9 @@ void fit_auto_size(QLabel* label, const TwipsBox& empty_box) {
         case ControlKind::OptionButton:
             widget = new QRadioButton(qt_text(spec.text), parent);
             break;
-        case ControlKind::TextBox: {
-            auto* box = new QLineEdit(qt_text(spec.text), parent);
-            widget = box;
+        case ControlKind::TextBox:
+            widget = new QLineEdit(qt_text(spec.text), parent);
             break;
-        }
         case ControlKind::Label: {
             auto* label = new QLabel(parent);
             label->setTextFormat(Qt::PlainText);
