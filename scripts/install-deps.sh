@@ -9,7 +9,7 @@ declare -A groups=(
     [screenshot]="xvfb xauth x11-utils openbox xdotool imagemagick"
     [lint]="clang-format clang-tidy"
     [fuzz]="clang libclang-rt-14-dev"
-    [bench]="hyperfine xvfb x11-utils libbenchmark-dev"
+    [bench]="hyperfine xvfb x11-utils openbox time python3 libbenchmark-dev"
     [package]="dpkg-dev file"
 )
 
