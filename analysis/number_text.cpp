@@ -21,18 +21,23 @@ constexpr std::size_t buffer_size = 330;
 }  // namespace
 
 void append_number_text(std::string& out, double value) {
-    std::array<char, buffer_size> buffer{};
-    char* const first = buffer.data();
-    char* const last = first + buffer.size();
-    std::to_chars_result result{};
-    if (std::isnan(value)) {
-        out += "nan";
-        return;
-    }
+    // Digits of whole words are 0 or 1: the common case takes no conversion.
     if (value == 0.0) {
         out += '0';  // also for -0.0: a zero shows no sign
         return;
     }
+    if (value == 1.0) {
+        out += '1';
+        return;
+    }
+    if (std::isnan(value)) {
+        out += "nan";
+        return;
+    }
+    std::array<char, buffer_size> buffer;  // written by to_chars before it is read
+    char* const first = buffer.data();
+    char* const last = first + buffer.size();
+    std::to_chars_result result{};
     if (std::isfinite(value) && std::trunc(value) == value) {
         if (std::fabs(value) < exact_integer_limit) {
             result = std::to_chars(first, last, static_cast<std::int64_t>(value));

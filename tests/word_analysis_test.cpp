@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -133,6 +134,68 @@ TEST(WordAnalysisNonFinite, DoesNotFailAndCountsNoNaNPair) {
         const WordAnalysis a = analyse_word(y);
         EXPECT_EQ(a.coincidences, 0) << y;
         EXPECT_EQ(a.count_text, std::string(count_prefix) + "0");
+    }
+}
+
+// The digits straight from their definition: repeated halving in double
+// precision, floor towards minus infinity.
+std::array<double, digit_count> halving_digits(double y) {
+    std::array<double, digit_count> digits{};
+    double q = y;
+    for (double& digit : digits) {
+        const double next = std::floor(q / 2.0);
+        digit = q - 2.0 * next;
+        q = next;
+    }
+    return digits;
+}
+
+void expect_digits_follow_halving(double y) {
+    const auto expected = halving_digits(y);
+    const WordAnalysis a = analyse_word(y);
+    for (std::size_t k = 0; k < digit_count; ++k) {
+        ASSERT_EQ(a.digits[k], expected[k]) << "y = " << y << ", digit " << k;
+        ASSERT_EQ(std::signbit(a.digits[k]), std::signbit(expected[k])) << "y = " << y;
+    }
+}
+
+// Whole inputs may be split by a faster route than halving; whatever the
+// route, the digits must be the halving's, bit for bit, on both sides of
+// every range the route could depend on.
+TEST(WordAnalysisDigits, FollowTheHalvingDefinition) {
+    for (int word = -70000; word <= 70000; ++word) {
+        expect_digits_follow_halving(static_cast<double>(word));
+    }
+    const double two_53 = 9007199254740992.0;
+    const double two_63 = 9223372036854775808.0;
+    for (const double y : {two_53 - 1.0,
+                           two_53,
+                           two_53 + 2.0,
+                           -two_53 - 2.0,
+                           4611686018427400000.0 + 12288.0,
+                           -4611686018427400000.0 - 4096.0,
+                           two_63 - 1024.0,
+                           -two_63,
+                           -two_63 - 2048.0,
+                           two_63,
+                           two_63 * 2.0 + 65536.0 * 4.0,
+                           1e300,
+                           -1e300,
+                           std::numeric_limits<double>::max(),
+                           std::numeric_limits<double>::lowest(),
+                           -0.0,
+                           5.5,
+                           -5.5,
+                           0.25,
+                           -0.75,
+                           65535.5,
+                           1e-300,
+                           -1e-300,
+                           5e-324,
+                           -5e-324,
+                           -1.5e-323,
+                           123456789.125}) {
+        expect_digits_follow_halving(y);
     }
 }
 
