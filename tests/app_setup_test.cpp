@@ -28,7 +28,8 @@ class AppSetupTest : public QObject {
         QTest::newRow("copy") << QStringLiteral("&Copy") << QStringLiteral("&Copia");
         QTest::newRow("paste") << QStringLiteral("&Paste") << QStringLiteral("&Incolla");
         QTest::newRow("undo") << QStringLiteral("&Undo") << QStringLiteral("Ann&ulla");
-        QTest::newRow("select-all") << QStringLiteral("Select All") << QStringLiteral("Seleziona tutto");
+        QTest::newRow("select-all")
+            << QStringLiteral("Select All") << QStringLiteral("Seleziona tutto");
     }
 
     void text_box_context_menu_is_italian() {
