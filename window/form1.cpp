@@ -112,9 +112,18 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     m_option2 = control<QRadioButton>(m_controls, form1_control_index("Option2"));
     m_text1 = control<QLineEdit>(m_controls, form1_control_index("Text1"));
 
+    // The option group is one tab stop, its selected button; arrow keys move
+    // inside it. Qt only arranges that once a button of the group has had the
+    // focus, so the window keeps it up itself from the start.
     m_mode_group = new QButtonGroup(this);
-    m_mode_group->addButton(m_option1);
-    m_mode_group->addButton(m_option2);
+    for (QRadioButton* option : {m_option1, m_option2}) {
+        option->setFocusPolicy(Qt::ClickFocus);
+        m_mode_group->addButton(option);
+    }
+    connect(m_mode_group, &QButtonGroup::buttonToggled, this,
+            [](QAbstractButton* option, bool checked) {
+                option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+            });
 
     // Screen readers name the text box after the caption above it.
     auto* caption = control<QLabel>(m_controls, form1_control_index("Label15"));
