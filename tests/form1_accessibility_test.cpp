@@ -25,8 +25,8 @@ namespace {
 // A point of the window that no control covers.
 constexpr QPoint blank_point{400, 40};
 
-QString name_of(const coincidenze::ControlSpec& spec) {
-    return QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size()));
+QString name_of(const coincidenze::ControlRow& item) {
+    return QString::fromLatin1(item.name.data(), static_cast<qsizetype>(item.name.size()));
 }
 
 QString describe(QAccessibleInterface* iface) {
@@ -138,10 +138,10 @@ void Form1AccessibilityTest::controls_are_named_data() {
     QTest::newRow("Text1") << "Text1" << QAccessible::EditableText << "Y (manuale)"
                            << QString::fromUtf8(
                                   "Numero intero da 0 a 65535 per la modalit\u00e0 manuale");
-    for (const coincidenze::ControlSpec& spec : coincidenze::form1_controls) {
-        if (spec.kind == coincidenze::ControlKind::Label) {
-            QTest::addRow("%s", qPrintable(name_of(spec)))
-                << name_of(spec) << QAccessible::StaticText << QString() << QString();
+    for (const coincidenze::ControlRow& item : coincidenze::form1_controls) {
+        if (item.kind == coincidenze::ControlKind::Label) {
+            QTest::addRow("%s", qPrintable(name_of(item)))
+                << name_of(item) << QAccessible::StaticText << QString() << QString();
         }
     }
 }
@@ -199,8 +199,8 @@ void Form1AccessibilityTest::window_holds_every_control() {
         children << child->object()->objectName();
     }
     QStringList controls;
-    for (const coincidenze::ControlSpec& spec : coincidenze::form1_controls) {
-        controls << name_of(spec);
+    for (const coincidenze::ControlRow& item : coincidenze::form1_controls) {
+        controls << name_of(item);
     }
     children.sort();
     controls.sort();

@@ -266,8 +266,8 @@ QRect pixels(const coincidenze::TwipsBox& box) {
             coincidenze::twips_to_pixels(box.width), coincidenze::twips_to_pixels(box.height)};
 }
 
-QString name_of(const coincidenze::ControlSpec& spec) {
-    return QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size()));
+QString name_of(const coincidenze::ControlRow& item) {
+    return QString::fromLatin1(item.name.data(), static_cast<qsizetype>(item.name.size()));
 }
 
 enum class Action {
@@ -385,8 +385,8 @@ Soak::Soak(Form1& form, std::uint64_t seed)
       m_option2(find<QRadioButton>("Option2")),
       m_text1(find<QLineEdit>("Text1")),
       m_rng(seed) {
-    for (const coincidenze::ControlSpec& spec : coincidenze::form1_controls) {
-        QWidget* control = m_form.findChild<QWidget*>(name_of(spec));
+    for (const coincidenze::ControlRow& item : coincidenze::form1_controls) {
+        QWidget* control = m_form.findChild<QWidget*>(name_of(item));
         m_controls.push_back(control);
         if (auto* label = qobject_cast<QLabel*>(control)) {
             m_labels.push_back(label);
@@ -1192,9 +1192,9 @@ void Form1SoakTest::random_events_keep_the_captions_consistent() {
     // Large enough for every control, without a window manager to maximise.
     int right = 0;
     int bottom = 0;
-    for (const coincidenze::ControlSpec& spec : coincidenze::form1_controls) {
-        right = std::max(right, coincidenze::twips_to_pixels(spec.box.left + spec.box.width));
-        bottom = std::max(bottom, coincidenze::twips_to_pixels(spec.box.top + spec.box.height));
+    for (const coincidenze::ControlRow& item : coincidenze::form1_controls) {
+        right = std::max(right, coincidenze::twips_to_pixels(item.box.left + item.box.width));
+        bottom = std::max(bottom, coincidenze::twips_to_pixels(item.box.top + item.box.height));
     }
     form.resize(right + 48, bottom + 48);
     form.show();

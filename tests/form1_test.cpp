@@ -47,12 +47,12 @@ int coincidences_of(std::uint32_t word) {
     return equal;
 }
 
-QString name_of(const ControlSpec& spec) {
-    return QString::fromLatin1(spec.name.data(), static_cast<qsizetype>(spec.name.size()));
+QString name_of(const ControlRow& item) {
+    return QString::fromLatin1(item.name.data(), static_cast<qsizetype>(item.name.size()));
 }
 
-QRect box_in_pixels(const ControlSpec& spec) {
-    return {spec.box.left / 15, spec.box.top / 15, spec.box.width / 15, spec.box.height / 15};
+QRect box_in_pixels(const ControlRow& item) {
+    return {item.box.left / 15, item.box.top / 15, item.box.width / 15, item.box.height / 15};
 }
 
 struct Captions {
@@ -305,8 +305,8 @@ void Form1Test::refused_entry_after_a_cycle_keeps_previous_captions() {
 void Form1Test::clicks_on_controls_start_nothing_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QPoint>("offset");  // from the control's top-left corner
-    for (const ControlSpec& spec : form1_controls) {
-        const QString name = name_of(spec);
+    for (const ControlRow& item : form1_controls) {
+        const QString name = name_of(item);
         QTest::addRow("%s-centre", qPrintable(name)) << name << QPoint(-1, -1);
     }
     // Empty auto-size labels are tiny; their whole box belongs to them.
@@ -402,16 +402,16 @@ void Form1Test::layout_matches_the_table_data() {
 
 void Form1Test::layout_matches_the_table() {
     QFETCH(int, row);
-    const ControlSpec& spec = form1_controls.at(static_cast<std::size_t>(row));
-    const QString name = name_of(spec);
+    const ControlRow& item = form1_controls.at(static_cast<std::size_t>(row));
+    const QString name = name_of(item);
     auto* widget = m_form->findChild<QWidget*>(name);
     QVERIFY(widget != nullptr);
     QCOMPARE(widget->parentWidget(), m_form.data());
     QCOMPARE(widget->logicalDpiY(), 96);
 
-    const QRect box = box_in_pixels(spec);
+    const QRect box = box_in_pixels(item);
     auto* label = qobject_cast<QLabel*>(widget);
-    if (spec.auto_size == AutoSize::FitsText) {
+    if (item.auto_size == AutoSize::FitsText) {
         QVERIFY(label != nullptr);
         QCOMPARE(widget->pos(), box.topLeft());
         if (label->text().isEmpty()) {
@@ -426,27 +426,27 @@ void Form1Test::layout_matches_the_table() {
         QCOMPARE(widget->geometry(), box);
     }
 
-    const QColor expected_colour = spec.colour
-                                       ? QColor::fromRgb(*spec.colour)
+    const QColor expected_colour = item.colour
+                                       ? QColor::fromRgb(*item.colour)
                                        : QApplication::palette(widget).color(QPalette::WindowText);
     QCOMPARE(widget->palette().color(QPalette::WindowText), expected_colour);
 
-    if (spec.kind == ControlKind::Label) {
+    if (item.kind == ControlKind::Label) {
         QVERIFY(label != nullptr);
         QCOMPARE(label->textFormat(), Qt::PlainText);
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(label->wordWrap(), spec.auto_size == AutoSize::Fixed);
+        QCOMPARE(label->wordWrap(), item.auto_size == AutoSize::Fixed);
         QVERIFY(label->alignment().testFlag(Qt::AlignTop));
         QVERIFY(label->alignment().testFlag(Qt::AlignLeft));
-        QVERIFY(spec.font.has_value());
+        QVERIFY(item.font.has_value());
         const QFont font = label->font();
         QCOMPARE(font.family(), QStringLiteral("MS Sans Serif"));
         QCOMPARE(font.styleHint(), QFont::SansSerif);
-        QCOMPARE(font.pointSizeF(), spec.font->points);
-        QCOMPARE(font.bold(), spec.font->bold);
+        QCOMPARE(font.pointSizeF(), item.font->points);
+        QCOMPARE(font.bold(), item.font->bold);
         // At 96 dpi a point is 4/3 of a pixel: 13.5 pt is 18 px.
         const QFontInfo resolved(font);
-        QCOMPARE(resolved.pixelSize(), qRound(spec.font->points * 96.0 / 72.0));
+        QCOMPARE(resolved.pixelSize(), qRound(item.font->points * 96.0 / 72.0));
         QVERIFY(!resolved.fixedPitch());
     } else {
         QCOMPARE(widget->font(), QApplication::font(widget));

@@ -34,49 +34,49 @@ void fit_auto_size(QLabel* label, const TwipsBox& empty_box) {
     label->setGeometry(QRect(empty.topLeft(), size));
 }
 
-[[nodiscard]] QWidget* create_control(const ControlSpec& spec, QWidget* parent) {
+[[nodiscard]] QWidget* create_control(const ControlRow& item, QWidget* parent) {
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (item.kind) {
         case ControlKind::OptionButton:
-            widget = new QRadioButton(qt_text(spec.text), parent);
+            widget = new QRadioButton(qt_text(item.text), parent);
             break;
         case ControlKind::TextBox:
-            widget = new QLineEdit(qt_text(spec.text), parent);
+            widget = new QLineEdit(qt_text(item.text), parent);
             break;
         case ControlKind::Label: {
             auto* label = new QLabel(parent);
             label->setTextFormat(Qt::PlainText);
-            label->setText(qt_text(spec.text));
+            label->setText(qt_text(item.text));
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            label->setWordWrap(spec.auto_size == AutoSize::Fixed);
+            label->setWordWrap(item.auto_size == AutoSize::Fixed);
             label->setFocusPolicy(Qt::NoFocus);
             widget = label;
             break;
         }
     }
-    widget->setObjectName(qt_text(spec.name));
-    if (!spec.accessible_description.empty()) {
-        widget->setAccessibleDescription(qt_text(spec.accessible_description));
+    widget->setObjectName(qt_text(item.name));
+    if (!item.accessible_description.empty()) {
+        widget->setAccessibleDescription(qt_text(item.accessible_description));
     }
     // A click on any control belongs to it: Qt would otherwise hand a press
     // that a label (or a button's blank margin) ignores on to the window,
     // where it would count as a click on a blank area.
     widget->setAttribute(Qt::WA_NoMousePropagation);
 
-    if (spec.colour) {
+    if (item.colour) {
         QPalette palette = widget->palette();
-        palette.setColor(QPalette::WindowText, QColor::fromRgb(*spec.colour));
+        palette.setColor(QPalette::WindowText, QColor::fromRgb(*item.colour));
         widget->setPalette(palette);
     }
-    if (spec.font) {
+    if (item.font) {
         QFont font = widget->font();
         font.setFamily(qt_text(label_font_family));
         font.setStyleHint(QFont::SansSerif);
-        font.setPointSizeF(spec.font->points);
-        font.setBold(spec.font->bold);
+        font.setPointSizeF(item.font->points);
+        font.setBold(item.font->bold);
         widget->setFont(font);
     }
-    widget->setGeometry(pixels(spec.box));
+    widget->setGeometry(pixels(item.box));
     return widget;
 }
 
